@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 constexpr int exit_success = 0;
 constexpr int exit_failure = 1;
 
-int fail(std::ostream &out, std::string_view text) {
+int fail(std::ostream& out, std::string_view text) {
   out << text << std::flush;
   return exit_failure;
 }
@@ -39,7 +39,7 @@ std::string_view story_error_message(storydb::write_error error) {
 // Refuses, before opening it, a story path that names no file of bytes: a
 // folder (which some systems open for reading all the same), or a pipe or
 // socket, which cannot be measured and whose opening may wait for a writer.
-std::optional<std::string_view> unusable_story(const fs::path &path) {
+std::optional<std::string_view> unusable_story(const fs::path& path) {
   std::error_code ec;
   const fs::file_status kind = fs::status(path, ec);
   if (fs::is_directory(kind)) {
@@ -53,21 +53,21 @@ std::optional<std::string_view> unusable_story(const fs::path &path) {
 
 // True when both paths name one existing file, however they are spelled
 // (another relative form, a link, a hard link).
-bool same_file(const fs::path &a, const fs::path &b) {
+bool same_file(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   return fs::equivalent(a, b, ec);
 }
 
 // Removes what a failed run wrote, but only a plain file: a device such as
 // a terminal, or a link, is left alone.
-void discard_database(const fs::path &path) {
+void discard_database(const fs::path& path) {
   std::error_code ec;
   if (fs::is_regular_file(fs::symlink_status(path, ec))) {
     fs::remove(path, ec);
   }
 }
 
-void pause(std::istream &in, std::ostream &out) {
+void pause(std::istream& in, std::ostream& out) {
   out << message::pause << std::flush;
   std::string line;
   read_console_line(in, line);
@@ -79,7 +79,7 @@ argument narrow_argument(std::string_view text) {
   return {std::string(text), fs::path(text)};
 }
 
-int run_converter(std::span<const argument> args, std::istream &in, std::ostream &out) {
+int run_converter(std::span<const argument> args, std::istream& in, std::ostream& out) {
   out << message::banner;
   if (args.empty()) {
     out << message::usage;
@@ -87,7 +87,7 @@ int run_converter(std::span<const argument> args, std::istream &in, std::ostream
     return exit_failure;
   }
 
-  const argument &story_arg = args[0];
+  const argument& story_arg = args[0];
   if (const auto refusal = unusable_story(story_arg.path)) {
     return fail(out, *refusal);
   }

@@ -46,7 +46,7 @@ inline constexpr std::string_view write_output_failed = "\nError writing output 
 // Runs the converter on the arguments that follow the program's name,
 // talking through in and out, and returns the exit status: 0 when a database
 // was written, 1 otherwise.
-[[nodiscard]] int run_converter(std::span<const argument> args, std::istream &in,
-                                std::ostream &out);
+[[nodiscard]] int run_converter(std::span<const argument> args, std::istream& in,
+                                std::ostream& out);
 
 } // namespace console

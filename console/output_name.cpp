@@ -18,7 +18,7 @@ std::string derive_output_name(std::string_view story_path) {
   return derive(story_path);
 }
 
-std::filesystem::path derive_output_path(const std::filesystem::path &story_path) {
+std::filesystem::path derive_output_path(const std::filesystem::path& story_path) {
   using view = std::basic_string_view<std::filesystem::path::value_type>;
   return derive(view(story_path.native()));
 }

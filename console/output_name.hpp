@@ -14,6 +14,6 @@ namespace console {
 
 // The same rule applied to the path in the system's own characters, so that a
 // path that the narrow bytes cannot spell (on Windows) still derives exactly.
-[[nodiscard]] std::filesystem::path derive_output_path(const std::filesystem::path &story_path);
+[[nodiscard]] std::filesystem::path derive_output_path(const std::filesystem::path& story_path);
 
 } // namespace console

@@ -5,7 +5,7 @@
 
 namespace console {
 
-bool read_console_line(std::istream &in, std::string &line) {
+bool read_console_line(std::istream& in, std::string& line) {
   line.clear();
   char c = 0;
   while (line.size() < max_line_bytes && in.get(c)) {
@@ -33,7 +33,7 @@ std::string_view trim_answer(std::string_view answer) {
   return answer.substr(answer.find_first_not_of(' '));
 }
 
-std::optional<std::string> ask_story_name(std::istream &in, std::ostream &out) {
+std::optional<std::string> ask_story_name(std::istream& in, std::ostream& out) {
   std::string line;
   for (;;) {
     out << name_question << std::flush;

@@ -18,7 +18,7 @@ inline constexpr std::string_view name_question = "\nPlease name this story (max
 
 // Reads one line, or its next piece of at most max_line_bytes bytes, up to and
 // including the newline. False at the end of input when nothing was read.
-bool read_console_line(std::istream &in, std::string &line);
+bool read_console_line(std::istream& in, std::string& line);
 
 // What is left of an answer once it is cut at a zero byte, its line end
 // (a newline, or a carriage return and a newline) is dropped, and spaces are
@@ -27,6 +27,6 @@ bool read_console_line(std::istream &in, std::string &line);
 
 // Asks until an answer trims to 1 to 31 bytes, and returns it. Returns nothing
 // when the input ends first: the question is not asked again after that.
-[[nodiscard]] std::optional<std::string> ask_story_name(std::istream &in, std::ostream &out);
+[[nodiscard]] std::optional<std::string> ask_story_name(std::istream& in, std::ostream& out);
 
 } // namespace console

@@ -19,18 +19,18 @@ constexpr std::array<char, 4> creator{'V', 'r', 'l', 'w'};
 // not grow with the story.
 constexpr std::size_t copy_block = 256 * 1024;
 
-void put_byte(std::ostream &out, std::uint32_t value) {
+void put_byte(std::ostream& out, std::uint32_t value) {
   out.put(static_cast<char>(value & 0xFFU));
 }
 
-void write_name_field(std::ostream &database, std::string_view name) {
+void write_name_field(std::ostream& database, std::string_view name) {
   const auto length = std::min({name.find('\0'), name.size(), name_field_size - 1});
   std::array<char, name_field_size> field{};
   std::copy_n(name.begin(), length, field.begin());
   database.write(field.data(), field.size());
 }
 
-void write_header(std::ostream &database, std::string_view name, std::uint32_t records) {
+void write_header(std::ostream& database, std::string_view name, std::uint32_t records) {
   write_name_field(database, name);
   put_be16(database, 0);          // attributes
   put_be16(database, 1);          // version
@@ -47,7 +47,7 @@ void write_header(std::ostream &database, std::string_view name, std::uint32_t r
   put_be16(database, records);
 }
 
-void write_record_list(std::ostream &database, std::uint32_t records) {
+void write_record_list(std::ostream& database, std::uint32_t records) {
   const std::uint32_t first = header_size + entry_size * records;
   for (std::uint32_t i = 0; i < records; ++i) {
     put_be32(database, first + record_size * i);
@@ -57,7 +57,7 @@ void write_record_list(std::ostream &database, std::uint32_t records) {
 
 // Copies exactly `bytes` bytes from the start of story; false when the story
 // ends early or cannot be read.
-bool copy_story(std::istream &story, std::ostream &database, std::uint32_t bytes) {
+bool copy_story(std::istream& story, std::ostream& database, std::uint32_t bytes) {
   if (!story.seekg(0, std::ios::beg)) {
     return false;
   }
@@ -78,19 +78,19 @@ bool copy_story(std::istream &story, std::ostream &database, std::uint32_t bytes
 
 } // namespace
 
-void put_be16(std::ostream &out, std::uint32_t value) {
+void put_be16(std::ostream& out, std::uint32_t value) {
   put_byte(out, value >> 8U);
   put_byte(out, value);
 }
 
-void put_be32(std::ostream &out, std::uint32_t value) {
+void put_be32(std::ostream& out, std::uint32_t value) {
   put_byte(out, value >> 24U);
   put_byte(out, value >> 16U);
   put_byte(out, value >> 8U);
   put_byte(out, value);
 }
 
-story_size measure_story(std::istream &story) {
+story_size measure_story(std::istream& story) {
   if (!story.seekg(0, std::ios::end)) {
     return {write_error::story_unmeasurable, 0};
   }
@@ -104,7 +104,7 @@ story_size measure_story(std::istream &story) {
   return {write_error::none, static_cast<std::uint32_t>(end)};
 }
 
-write_result write_story_database(std::istream &story, std::ostream &database,
+write_result write_story_database(std::istream& story, std::ostream& database,
                                   std::string_view name) {
   const story_size size = measure_story(story);
   if (size.error != write_error::none) {

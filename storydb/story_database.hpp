@@ -49,13 +49,13 @@ struct write_result {
 }
 
 // Writes bits 15..8 then 7..0 of value; the upper half is ignored.
-void put_be16(std::ostream &out, std::uint32_t value);
+void put_be16(std::ostream& out, std::uint32_t value);
 // Writes bits 31..24, 23..16, 15..8 and 7..0 of value.
-void put_be32(std::ostream &out, std::uint32_t value);
+void put_be32(std::ostream& out, std::uint32_t value);
 
 // Seeks the story to its end to learn its size, and leaves it there. Fails
 // when the story cannot seek or is too large for the record count.
-[[nodiscard]] story_size measure_story(std::istream &story);
+[[nodiscard]] story_size measure_story(std::istream& story);
 
 // Writes the whole database for story to database, which must be empty, and
 // leaves story at its end and database open. The name is taken up to its
@@ -64,7 +64,7 @@ void put_be32(std::ostream &out, std::uint32_t value);
 // always describes the data that follows it.
 // When the story cannot be measured or is too large, nothing is written.
 // After a failed read or write the database is incomplete: discard it.
-[[nodiscard]] write_result write_story_database(std::istream &story, std::ostream &database,
+[[nodiscard]] write_result write_story_database(std::istream& story, std::ostream& database,
                                                 std::string_view name);
 
 } // namespace storydb

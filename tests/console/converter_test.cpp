@@ -37,12 +37,12 @@ std::string wrote(long bytes) {
   return "\nWrote " + std::to_string(bytes) + " bytes to output file.\n";
 }
 
-std::string read_file(const fs::path &path) {
+std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void write_file(const fs::path &path, const std::string &bytes) {
+void write_file(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
@@ -69,7 +69,7 @@ protected:
     fs::remove_all(dir_, ec);
   }
 
-  fs::path path(const std::string &name) const {
+  fs::path path(const std::string& name) const {
     return dir_ / name;
   }
 
@@ -79,9 +79,9 @@ protected:
     std::string unread;
   };
 
-  static outcome run(const std::vector<std::string> &args, const std::string &input) {
+  static outcome run(const std::vector<std::string>& args, const std::string& input) {
     std::vector<console::argument> arguments;
-    for (const auto &a : args) {
+    for (const auto& a : args) {
       arguments.push_back(console::narrow_argument(a));
     }
     std::istringstream in(input);
@@ -92,7 +92,7 @@ protected:
   }
 
   // The database expected for the 5,000-byte story under the given name.
-  std::string expected_database(const std::string &name) const {
+  std::string expected_database(const std::string& name) const {
     std::string db = name.substr(0, 31);
     db.resize(32, '\0');
     db += std::string("\0\0\0\1\x34\xAC\x82\x9F\x34\xAC\x82\x9F", 12) + std::string(16, '\0') +
@@ -130,7 +130,7 @@ TEST_F(RunConverter, TwoArgumentsAskWithoutPause) {
 }
 
 TEST_F(RunConverter, ThreeOrMoreArgumentsNeitherAskNorPause) {
-  for (const auto &extra : std::vector<std::vector<std::string>>{{}, {"four", "five"}}) {
+  for (const auto& extra : std::vector<std::vector<std::string>>{{}, {"four", "five"}}) {
     std::vector<std::string> args{story_.string(), path("out.pdb").string(), "  Spaced Name "};
     args.insert(args.end(), extra.begin(), extra.end());
     const auto r = run(args, "left\n");
@@ -212,7 +212,7 @@ TEST_F(RunConverter, RefusesWithAMessageAndLeavesNoDatabase) {
        banner + "\nOutput file: " + path("night.pdb").string() + "\n" + question + no_name,
        path("night.pdb")},
   };
-  for (const refusal &r : refusals) {
+  for (const refusal& r : refusals) {
     SCOPED_TRACE(r.label);
     const auto result = run(r.args, r.input);
     EXPECT_EQ(result.output, r.output);
@@ -225,7 +225,7 @@ TEST_F(RunConverter, RefusesWithAMessageAndLeavesNoDatabase) {
 TEST_F(RunConverter, RefusesADatabasePathThatIsTheStoryItself) {
   fs::create_hard_link(story_, path("hard-link.pdb"));
   write_file(path("story.pdb"), "a story that happens to end in .pdb");
-  const fs::path relative = fs::relative(story_);
+  fs::create_directory(path("sub"));
   struct same {
     std::string label;
     std::vector<std::string> args;
@@ -239,10 +239,12 @@ TEST_F(RunConverter, RefusesADatabasePathThatIsTheStoryItself) {
       {"another spelling",
        {story_.string(), (dir_ / "." / "night.z5").string(), "N"},
        banner + output_is_input},
-      {"a relative spelling", {story_.string(), relative.string(), "N"}, banner + output_is_input},
+      {"a spelling through another folder",
+       {story_.string(), (dir_ / "sub" / ".." / "night.z5").string(), "N"},
+       banner + output_is_input},
       {"a hard link", {story_.string(), path("hard-link.pdb").string()}, banner + output_is_input},
   };
-  for (const same &c : cases) {
+  for (const same& c : cases) {
     SCOPED_TRACE(c.label);
     const auto result = run(c.args, "Name\n");
     EXPECT_EQ(result.output, c.output);

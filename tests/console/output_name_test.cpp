@@ -27,13 +27,13 @@ const std::vector<name_case> cases{
 };
 
 TEST(DeriveOutputName, CutsAtTheLastPeriodAndAppendsPdb) {
-  for (const auto &[story, database] : cases) {
+  for (const auto& [story, database] : cases) {
     EXPECT_EQ(console::derive_output_name(story), database) << story;
   }
 }
 
 TEST(DeriveOutputPath, FollowsTheSameRuleOnSystemPaths) {
-  for (const auto &[story, database] : cases) {
+  for (const auto& [story, database] : cases) {
     EXPECT_EQ(console::derive_output_path(std::filesystem::path(story)),
               std::filesystem::path(database))
         << story;

@@ -12,7 +12,7 @@ namespace {
 
 const std::string question = "\nPlease name this story (max 31 chars): ";
 
-std::string times(int n, const std::string &s) {
+std::string times(int n, const std::string& s) {
   std::string out;
   for (int i = 0; i < n; ++i) {
     out += s;
@@ -56,7 +56,7 @@ TEST(AskStoryName, PlaysEveryDialogue) {
       {"only rejected answers", "\n   \n" + b31 + "cc\n", std::nullopt, 4, ""},
       {"rejected last line without newline", "   ", std::nullopt, 2, ""},
   };
-  for (const dialogue &d : dialogues) {
+  for (const dialogue& d : dialogues) {
     SCOPED_TRACE(d.label);
     std::istringstream in(d.input);
     std::ostringstream out;

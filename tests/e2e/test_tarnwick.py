@@ -92,14 +92,34 @@ class Platform:
             return "Z:" + str(path).replace("/", "\\")
         return str(path)
 
+    def narrow(self, text: str) -> bytes:
+        """Text as the program's narrow command line spells it: UTF-8 here, the
+        ANSI code page (1252 under Wine's default locale) on Windows, where a
+        character it cannot spell becomes a question mark."""
+        if self.windows:
+            return text.encode("cp1252", errors="replace")
+        return text.encode("utf-8")
+
     def console(self, text: str) -> bytes:
         """What the program prints: the C runtime of Windows ends lines with CR LF."""
         if self.windows:
             text = text.replace("\n", "\r\n")
-        return text.encode("latin-1")
+        return self.narrow(text)
 
 
 PLATFORM: Platform
+
+
+@dataclass
+class Database:
+    """A database expected for a story; a name given as text is spelled in the
+    narrow bytes of the platform's command line."""
+    name: str | bytes
+    story: bytes
+
+    def bytes(self):
+        name = PLATFORM.narrow(self.name) if isinstance(self.name, str) else self.name
+        return expected_database(name, self.story)
 
 
 @dataclass
@@ -110,7 +130,7 @@ class Case:
     stdout: str
     status: int
     files: dict = field(default_factory=lambda: {"night.z5": NIGHT})
-    # File name: expected bytes, or None for "must not exist".
+    # File name: expected bytes or Database, or None for "must not exist".
     results: dict = field(default_factory=dict)
 
 
@@ -123,32 +143,38 @@ CASES = [
     Case("a dropped file derives the database, asks and pauses",
          ["{dir}{sep}night.z5"], b"  Night Garden  \n\n",
          BANNER + output_file("{dir}{sep}night.pdb") + QUESTION + wrote(9102) + PAUSE, 0,
-         results={"night.pdb": expected_database(b"Night Garden", NIGHT)}),
+         results={"night.pdb": Database(b"Night Garden", NIGHT)}),
     Case("answers typed with CR LF give the same name",
          ["{dir}{sep}night.z5"], b"\r\n  Night Garden  \r\n\r\n",
          BANNER + output_file("{dir}{sep}night.pdb") + QUESTION * 2 + wrote(9102) + PAUSE, 0,
-         results={"night.pdb": expected_database(b"Night Garden", NIGHT)}),
+         results={"night.pdb": Database(b"Night Garden", NIGHT)}),
     Case("the pause ends with the input", ["night.z5"], b"Night",
          BANNER + output_file("night.pdb") + QUESTION + wrote(9102) + PAUSE, 0,
-         results={"night.pdb": expected_database(b"Night", NIGHT)}),
+         results={"night.pdb": Database(b"Night", NIGHT)}),
     Case("two arguments ask without pausing", ["night.z5", "out.pdb"], b"\n   \nNight\n",
          BANNER + QUESTION * 3 + wrote(9102), 0,
-         results={"out.pdb": expected_database(b"Night", NIGHT)}),
+         results={"out.pdb": Database(b"Night", NIGHT)}),
     Case("three arguments neither ask nor pause", ["night.z5", "out.pdb", " Night Garden "],
          None, BANNER + wrote(9102), 0,
-         results={"out.pdb": expected_database(b" Night Garden ", NIGHT)}),
+         results={"out.pdb": Database(b" Night Garden ", NIGHT)}),
     Case("arguments after the third are ignored",
          ["night.z5", "out.pdb", "Night", "more", "and more"], None, BANNER + wrote(9102), 0,
-         results={"out.pdb": expected_database(b"Night", NIGHT), "more": None}),
+         results={"out.pdb": Database(b"Night", NIGHT), "more": None}),
     Case("a long third argument keeps 31 bytes",
          ["night.z5", "out.pdb", "The Night Garden, Being a Long Tale"], None,
          BANNER + wrote(9102), 0,
-         results={"out.pdb": expected_database(b"The Night Garden, Being a Long Tale", NIGHT)}),
+         results={"out.pdb": Database(b"The Night Garden, Being a Long Tale", NIGHT)}),
     Case("an empty story", ["empty.z5", "out.pdb", "Empty"], None, BANNER + wrote(78), 0,
-         files={"empty.z5": b""}, results={"out.pdb": expected_database(b"Empty", b"")}),
+         files={"empty.z5": b""}, results={"out.pdb": Database(b"Empty", b"")}),
     Case("an existing database is replaced", ["night.z5", "out.pdb", "Night"], None,
          BANNER + wrote(9102), 0, files={"night.z5": NIGHT, "out.pdb": b"old" * 9000},
-         results={"out.pdb": expected_database(b"Night", NIGHT)}),
+         results={"out.pdb": Database(b"Night", NIGHT)}),
+    Case("a path the ANSI code page cannot spell", ["{dir}{sep}Истории 故事{sep}ночь.z5"],
+         "Ночь\n\n".encode(), BANNER + output_file("{dir}{sep}Истории 故事{sep}ночь.pdb")
+         + QUESTION + wrote(9102) + PAUSE, 0, files={"Истории 故事/ночь.z5": NIGHT},
+         results={"Истории 故事/ночь.pdb": Database("Ночь".encode(), NIGHT)}),
+    Case("a third argument keeps its narrow bytes", ["night.z5", "out.pdb", "Café"], None,
+         BANNER + wrote(9102), 0, results={"out.pdb": Database("Café", NIGHT)}),
     Case("a missing story fails before any question", ["none.z5"], b"Night\n\n",
          BANNER + OPEN_INPUT_FAILED, 1, results={"none.pdb": None}),
     Case("a missing story with three arguments", ["none.z5", "out.pdb", "Night"], None,
@@ -205,13 +231,15 @@ class Dialogues(ScratchFolder):
                 try:
                     args = [self.spell(a) for a in case.args]
                     result = run(args, case.stdin, folder)
-                    self.assertEqual(result.stdout, PLATFORM.console(self.spell(case.stdout)))
-                    self.assertEqual(result.returncode, case.status)
-                    self.assertEqual(result.stderr, b"")
+                    self.assertEqual(
+                        (result.stdout, result.returncode, result.stderr),
+                        (PLATFORM.console(self.spell(case.stdout)), case.status, b""))
                     for name, content in case.results.items():
                         if content is None:
                             self.assertFalse((folder / name).exists(), name)
                         else:
+                            if isinstance(content, Database):
+                                content = content.bytes()
                             self.assertEqual((folder / name).read_bytes(), content, name)
                 finally:
                     self.dir = saved

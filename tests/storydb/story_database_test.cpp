@@ -24,7 +24,7 @@ std::string bytes_of(std::initializer_list<int> values) {
   return out;
 }
 
-std::uint32_t be32_at(const std::string &s, std::size_t at) {
+std::uint32_t be32_at(const std::string& s, std::size_t at) {
   std::uint32_t v = 0;
   for (std::size_t i = 0; i < 4; ++i) {
     v = (v << 8U) | static_cast<unsigned char>(s.at(at + i));
@@ -32,7 +32,7 @@ std::uint32_t be32_at(const std::string &s, std::size_t at) {
   return v;
 }
 
-std::uint32_t be16_at(const std::string &s, std::size_t at) {
+std::uint32_t be16_at(const std::string& s, std::size_t at) {
   return (std::uint32_t{static_cast<unsigned char>(s.at(at))} << 8U) |
          static_cast<unsigned char>(s.at(at + 1));
 }
@@ -50,7 +50,7 @@ struct converted {
   std::string database;
 };
 
-converted convert(const std::string &story_bytes, std::string_view name) {
+converted convert(const std::string& story_bytes, std::string_view name) {
   std::istringstream story(story_bytes);
   std::ostringstream database;
   const auto result = storydb::write_story_database(story, database, name);
@@ -62,7 +62,7 @@ TEST(PutBigEndian, WritesMostSignificantByteFirst) {
     std::uint32_t value;
     std::string bytes;
   };
-  for (const auto &[value, bytes] : std::vector<case16>{
+  for (const auto& [value, bytes] : std::vector<case16>{
            {0x0000, bytes_of({0x00, 0x00})},
            {0x0001, bytes_of({0x00, 0x01})},
            {0xABCD, bytes_of({0xAB, 0xCD})},
@@ -72,7 +72,7 @@ TEST(PutBigEndian, WritesMostSignificantByteFirst) {
     storydb::put_be16(out, value);
     EXPECT_EQ(out.str(), bytes) << std::hex << value;
   }
-  for (const auto &[value, bytes] : std::vector<case16>{
+  for (const auto& [value, bytes] : std::vector<case16>{
            {0x00000000, bytes_of({0x00, 0x00, 0x00, 0x00})},
            {0x34AC829F, bytes_of({0x34, 0xAC, 0x82, 0x9F})},
            {0x60000000, bytes_of({0x60, 0x00, 0x00, 0x00})},
@@ -106,7 +106,7 @@ TEST(WriteStoryDatabase, LaysOutRecordsForEverySize) {
     std::uint32_t records;
     std::size_t last_record_size;
   };
-  for (const auto &[story_size, records, last_record_size] : std::vector<size_case>{
+  for (const auto& [story_size, records, last_record_size] : std::vector<size_case>{
            {0, 0, 0},
            {1, 1, 1},
            {4095, 1, 4095},
@@ -138,7 +138,7 @@ TEST(WriteStoryDatabase, FixedHeaderBytesAreTheSameForAnyStory) {
   const std::string fixed =
       bytes_of({0x00, 0x00, 0x00, 0x01, 0x34, 0xAC, 0x82, 0x9F, 0x34, 0xAC, 0x82, 0x9F}) +
       std::string(16, '\0') + "ZCODVrlw" + std::string(8, '\0');
-  for (const std::string &story :
+  for (const std::string& story :
        {std::string(), std::string("plain text, not a story\r\n"), std::string(5000, '\xFF')}) {
     const converted c = convert(story, "Any");
     EXPECT_EQ(c.database.substr(32, 44), fixed);
@@ -151,7 +151,7 @@ TEST(WriteStoryDatabase, NameFieldHoldsAtMost31BytesAndZeros) {
     std::string field;
   };
   const std::string thirty_one(31, 'n');
-  for (const auto &[name, field] : std::vector<name_case>{
+  for (const auto& [name, field] : std::vector<name_case>{
            {"", std::string(32, '\0')},
            {"  Spaced  ", "  Spaced  " + std::string(22, '\0')},
            {thirty_one, thirty_one + '\0'},
@@ -198,7 +198,7 @@ TEST(WriteStoryDatabase, RefusesStoriesItCannotDescribeBeforeWritingAnything) {
     std::uint64_t size;
     write_error error;
   };
-  for (const auto &[size, error] : std::vector<refusal>{
+  for (const auto& [size, error] : std::vector<refusal>{
            {268431361, write_error::story_too_large},
            {std::uint64_t{1} << 32, write_error::story_too_large},
        }) {

@@ -97,7 +97,7 @@ public:
   std::uint64_t data_mismatches() const {
     return mismatches_;
   }
-  const std::vector<char> &head() const {
+  const std::vector<char>& head() const {
     return head_;
   }
 
@@ -110,7 +110,7 @@ protected:
     return xsputn(&c, 1) == 1 ? ch : traits_type::eof();
   }
 
-  std::streamsize xsputn(const char *s, std::streamsize n) override {
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
     std::streamsize taken = 0;
     for (; taken < n && size_ < capacity_; ++taken, ++size_) {
       if (head_.size() < keep_) {
