@@ -14,7 +14,9 @@ console's line ends are CR LF.
 import argparse
 import os
 import queue
+import resource
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -319,6 +321,25 @@ class LinuxDevices(ScratchFolder):
         result = run(["night.z5", "/dev/full", "Night"], None, self.dir)
         self.assertEqual(result.stdout, PLATFORM.console(BANNER + WRITE_FAILED))
         self.assertEqual(result.returncode, 1)
+
+    def test_a_failed_write_removes_the_incomplete_database(self):
+        # A file size limit makes the disk "full" after 4,096 bytes of a
+        # regular file; with SIGXFSZ ignored, the write fails with EFBIG.
+        def limit_file_size():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
+
+        prepare(self.dir, {"night.z5": NIGHT, "old.pdb": b"an older database"})
+        for database in ["new.pdb", "old.pdb"]:
+            with self.subTest(database):
+                result = subprocess.run(PLATFORM.command(["night.z5", database, "Night"]),
+                                        cwd=self.dir, stdin=subprocess.DEVNULL,
+                                        capture_output=True, timeout=TIMEOUT,
+                                        preexec_fn=limit_file_size)
+                self.assertEqual(result.stdout, PLATFORM.console(BANNER + WRITE_FAILED))
+                self.assertEqual(result.returncode, 1)
+                self.assertFalse((self.dir / database).exists())
+        self.assertEqual((self.dir / "night.z5").read_bytes(), NIGHT)
 
     def test_a_pipe_is_refused_without_waiting_for_a_writer(self):
         os.mkfifo(self.dir / "pipe.z5")
