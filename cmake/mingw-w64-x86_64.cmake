@@ -17,3 +17,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained .exe: the C++ and GCC runtimes are linked in, so it needs
 # no DLL beyond the ones every Windows has.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The release executable carries no symbols: it is what users download.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
