@@ -17,7 +17,7 @@ constexpr std::array<char, 4> database_type{'Z', 'C', 'O', 'D'};
 constexpr std::array<char, 4> creator{'V', 'r', 'l', 'w'};
 // The copy moves the story through a buffer of this size, so memory does
 // not grow with the story.
-constexpr std::size_t copy_block = 256 * 1024;
+constexpr std::size_t copy_block = std::size_t{256} * 1024;
 
 void put_byte(std::ostream& out, std::uint32_t value) {
   out.put(static_cast<char>(value & 0xFFU));

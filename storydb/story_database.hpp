@@ -4,6 +4,7 @@
 // closing and naming files is the caller's business.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string_view>
@@ -34,7 +35,7 @@ struct story_size {
 
 struct write_result {
   write_error error;
-  // Bytes written to the database: 78 + 8N + S when error is none.
+  // Bytes written to the database, 78 + 8N + S; 0 when error is not none.
   std::int32_t bytes_written;
 };
 
