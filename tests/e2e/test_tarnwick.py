@@ -217,34 +217,31 @@ class ScratchFolder(unittest.TestCase):
         self.dir = Path(tempfile.mkdtemp(prefix="tarnwick-e2e-"))
         self.addCleanup(shutil.rmtree, self.dir, ignore_errors=True)
 
-    def spell(self, text: str) -> str:
-        sep = "\\" if PLATFORM.windows else "/"
-        return text.replace("{dir}", PLATFORM.path(self.dir)).replace("{sep}", sep)
+
+def spell(text: str, folder: Path) -> str:
+    """Fills in {dir} and {sep} as the platform spells them."""
+    sep = "\\" if PLATFORM.windows else "/"
+    return text.replace("{dir}", PLATFORM.path(folder)).replace("{sep}", sep)
 
 
 class Dialogues(ScratchFolder):
     def test_table(self):
-        for case in CASES:
+        for number, case in enumerate(CASES):
             with self.subTest(case.label):
-                folder = self.dir / str(CASES.index(case))
+                folder = self.dir / str(number)
                 folder.mkdir()
                 prepare(folder, case.files)
-                self.dir, saved = folder, self.dir
-                try:
-                    args = [self.spell(a) for a in case.args]
-                    result = run(args, case.stdin, folder)
-                    self.assertEqual(
-                        (result.stdout, result.returncode, result.stderr),
-                        (PLATFORM.console(self.spell(case.stdout)), case.status, b""))
-                    for name, content in case.results.items():
-                        if content is None:
-                            self.assertFalse((folder / name).exists(), name)
-                        else:
-                            if isinstance(content, Database):
-                                content = content.bytes()
-                            self.assertEqual((folder / name).read_bytes(), content, name)
-                finally:
-                    self.dir = saved
+                result = run([spell(a, folder) for a in case.args], case.stdin, folder)
+                self.assertEqual(
+                    (result.stdout, result.returncode, result.stderr),
+                    (PLATFORM.console(spell(case.stdout, folder)), case.status, b""))
+                for name, content in case.results.items():
+                    if content is None:
+                        self.assertFalse((folder / name).exists(), name)
+                    else:
+                        if isinstance(content, Database):
+                            content = content.bytes()
+                        self.assertEqual((folder / name).read_bytes(), content, name)
 
 
 class Formats(ScratchFolder):
